@@ -1,10 +1,28 @@
 // File attributes and directory creation.
 #include "platform/linux/internal.h"
+#include "platform/linux/seams.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+platform_seams::FileSystemObserver observer;
+
+void observe(const char* function, LPCSTR path) {
+    if (observer) {
+        observer(function, path != nullptr ? path : "");
+    }
+}
+} // namespace
+
+namespace platform_seams {
+void setFileSystemObserver(FileSystemObserver value) {
+    observer = std::move(value);
+}
+} // namespace platform_seams
+
 DWORD GetFileAttributesA(LPCSTR path) {
+    observe("GetFileAttributesA", path);
     const std::string native = platform_linux::nativePath(path);
     struct stat info;
     if (native.empty() || stat(native.c_str(), &info) != 0) {
@@ -18,6 +36,10 @@ DWORD GetFileAttributesA(LPCSTR path) {
 }
 
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+    observe("CreateDirectoryA", path);
+    if (platform_seams::takeFailure("CreateDirectoryA")) {
+        return FALSE;
+    }
     const std::string native = platform_linux::nativePath(path);
     if (native.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);

@@ -123,6 +123,9 @@ LPSTR GetCommandLineA() {
 }
 
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name) {
+    if (platform_seams::takeFailure("CreateMutexA")) {
+        return nullptr;
+    }
     const std::string path = mutexDirectory() + "/" + nameKey(name != nullptr ? name : "");
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {

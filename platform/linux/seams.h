@@ -33,6 +33,10 @@ void setShellHook(ShellHook hook);
 // Runs the real shell file operation, whatever hook is set.
 int realShellFileOperation(SHFILEOPSTRUCTA* operation);
 
+// Sees every GetFileAttributesA and CreateDirectoryA call with the path as the caller gave it; empty: none.
+using FileSystemObserver = std::function<void(const char* function, const std::string& path)>;
+void setFileSystemObserver(FileSystemObserver observer);
+
 // Destroys every window without messages, unregisters every class and empties the message queue.
 void resetWindows();
 
