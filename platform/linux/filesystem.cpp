@@ -2,6 +2,7 @@
 #include "platform/linux/internal.h"
 #include "platform/linux/seams.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,11 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
         return FALSE;
     }
     if (mkdir(native.c_str(), 0777) != 0) {
+        // As on Windows, a missing parent is a missing path.
+        if (errno == ENOENT) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return FALSE;
+        }
         return platform_linux::failWithErrno<BOOL>(FALSE);
     }
     return TRUE;
