@@ -8,6 +8,7 @@
 
 namespace {
 
+// SIGTERM, SIGINT and SIGHUP: what ends a Linux session for a daemon.
 sigset_t sessionEndSignals() {
     sigset_t signals;
     sigemptyset(&signals);

@@ -16,6 +16,7 @@ const UINT_PTR kDesktopHandle = 0x10010;
 
 std::map<UINT_PTR, WindowRecord> windows;
 
+// The live window behind `window`, or null; sets no error.
 WindowRecord* lookup(HWND window) {
     const auto found = windows.find(reinterpret_cast<UINT_PTR>(window));
     return found != windows.end() ? &found->second : nullptr;
@@ -31,6 +32,7 @@ void release(HWND window) {
     platform_linux::purgeMessages(window);
 }
 
+// The live windows created with `window` as their parent.
 std::vector<HWND> childrenOf(HWND window) {
     std::vector<HWND> children;
     for (const auto& entry : windows) {

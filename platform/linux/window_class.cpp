@@ -17,6 +17,7 @@ bool isIntegerAtom(LPCSTR name) {
     return reinterpret_cast<UINT_PTR>(name) <= 0xFFFF;
 }
 
+// The ASCII upper-case form of a byte; other bytes stay as they are.
 char foldCase(char value) {
     return value >= 'a' && value <= 'z' ? static_cast<char>(value - 'a' + 'A') : value;
 }

@@ -16,6 +16,7 @@ unsigned char* extraSlot(WindowRecord& record, int index, std::size_t size) {
     return record.extraBytes.data() + index;
 }
 
+// The value stored at `index`; 0 when the index lies outside.
 template <typename Value>
 Value readExtra(WindowRecord& record, int index) {
     Value value = 0;

@@ -53,6 +53,7 @@ inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The messages one to a line, for failure reports.
 inline std::string describe(const std::vector<Seen>& messages) {
     std::ostringstream text;
     for (const Seen& one : messages) {

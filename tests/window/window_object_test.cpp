@@ -24,18 +24,22 @@ public:
     std::map<UINT, LRESULT> replies;
 };
 
+// The window's user-data slot.
 LONG_PTR slotOf(HWND window) {
     return GetWindowLongPtrA(window, GWLP_USERDATA);
 }
 
+// The window's current procedure.
 LONG_PTR procedureOf(HWND window) {
     return GetWindowLongPtrA(window, GWLP_WNDPROC);
 }
 
+// The object's address as a slot holds it.
 LONG_PTR address(const pelkolib::Window& object) {
     return reinterpret_cast<LONG_PTR>(&object);
 }
 
+// The framework's procedure as a window long holds it.
 LONG_PTR staticProc() {
     return reinterpret_cast<LONG_PTR>(&pelkolib::Window::staticWindowProc);
 }
