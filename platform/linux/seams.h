@@ -1,7 +1,7 @@
 // Hooks into the Linux layer for tests: what the layer reports as the
 // module path, the command line and the code page, scripted failures of
-// single calls, a recorder in front of the shell's file operation, and a
-// reset of the window state between tests.
+// single calls, a recorder in front of the shell's file operation, the
+// session end, and a reset of the window state between tests.
 #pragma once
 
 #include "../os.h"
@@ -36,6 +36,10 @@ int realShellFileOperation(SHFILEOPSTRUCTA* operation);
 // Sees every GetFileAttributesA and CreateDirectoryA call with the path as the caller gave it; empty: none.
 using FileSystemObserver = std::function<void(const char* function, const std::string& path)>;
 void setFileSystemObserver(FileSystemObserver observer);
+
+// Runs the session end a signal would, without the signal and without ending the process:
+// WM_QUERYENDSESSION to every top-level window, then WM_ENDSESSION; true when every window agreed.
+bool endSessionNow();
 
 // Destroys every window without messages, unregisters every class and empties the message queue.
 void resetWindows();
