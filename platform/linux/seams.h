@@ -33,6 +33,13 @@ void setShellHook(ShellHook hook);
 // Runs the real shell file operation, whatever hook is set.
 int realShellFileOperation(SHFILEOPSTRUCTA* operation);
 
+// Makes every read of a source file named `fileName` (last component) fail with EIO during
+// SHFileOperationA copies, after some bytes reached the temporary; empty turns it off.
+void setShellReadFailure(const std::string& fileName);
+
+// The number of worker threads of SHFileOperationA copies; 0 restores the default.
+void setShellWorkers(unsigned workers);
+
 // Destroys every window without messages, unregisters every class and empties the message queue.
 void resetWindows();
 
