@@ -56,6 +56,12 @@ void makeRamDiskAgain(const std::string& ram) {
     fs::create_directory(ram);
 }
 
+void removeOddNames(const std::string& ram) {
+    fs::remove(ram + "/a\\b");
+    fs::remove(ram + "/x*");
+    fs::remove(ram + "/dot.");
+}
+
 void emptyRamDisk(const std::string& ram) {
     for (const auto& entry : fs::directory_iterator(ram)) {
         fs::remove_all(entry.path());
@@ -84,6 +90,12 @@ const CallCase kCallCases[] = {
     {"restore reported done but copied nothing", {{"a", "1"}, {"b", "2"}}, false, true, noChange, {kCopy}},
     {"RAM-disk directory missing", {{"a", "1"}}, true, false, removeRamDisk, {kCopy, kCopySecond}},
     {"RAM-disk directory made again", {{"a", "1"}}, false, false, makeRamDiskAgain, {kCopy}},
+    {"names that can't be named safely are never listed",
+     {{"a\\b", "s"}, {"x*", "s"}, {"dot.", "s"}, {"keep", "k"}},
+     false,
+     false,
+     removeOddNames,
+     {kCopy}},
     {"RAM disk emptied after a complete restore",
      {{"a", "1"}, {"d", kDirectory}, {"d/x", "x"}},
      false,
@@ -105,7 +117,10 @@ TEST_F(SaveTest, ShellCallsOfRestoreAndSave) {
         recordShellCalls();
 
         notifier->restore();
-        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ(1u, calls.size());
+        if (calls.size() != 1) {
+            continue;
+        }
         EXPECT_EQ(static_cast<UINT>(FO_COPY), calls[0].function);
         EXPECT_EQ(notifier->backupPath + std::string("*\0\0", 3), calls[0].from);
         EXPECT_EQ(notifier->ramDiskPath + std::string("\0\0", 2), calls[0].to.substr(0, calls[0].to.size() - 1));
@@ -114,7 +129,10 @@ TEST_F(SaveTest, ShellCallsOfRestoreAndSave) {
         test.change(ram);
         notifier->save();
 
-        ASSERT_EQ(test.expected.size() + 1, calls.size());
+        EXPECT_EQ(test.expected.size() + 1, calls.size());
+        if (calls.size() != test.expected.size() + 1) {
+            continue;
+        }
         const HWND desktop = GetDesktopWindow();
         for (std::size_t c = 0; c < calls.size(); ++c) {
             SCOPED_TRACE(testing::Message() << "call " << c);
@@ -128,7 +146,10 @@ TEST_F(SaveTest, ShellCallsOfRestoreAndSave) {
             SCOPED_TRACE(testing::Message() << "save call " << e);
             const Expected& want = test.expected[e];
             const ShellCall& got = calls[e + 1];
-            ASSERT_EQ(want.function, got.function);
+            EXPECT_EQ(want.function, got.function);
+            if (want.function != got.function) {
+                continue;
+            }
             if (want.function == FO_DELETE) {
                 EXPECT_TRUE(got.nullTo);
                 std::vector<std::string> paths = listPaths(got.from);
