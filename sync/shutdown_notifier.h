@@ -60,10 +60,15 @@ public:
     bool restoreComplete;
     // The RAM-disk directory's identity right after the restore.
     DirectoryIdentity restoredIdentity;
+    // The backup directory's identity right after the restore.
+    DirectoryIdentity restoredBackupIdentity;
 
 private:
     // Reads the settings file and checks the directories.
     void loadSettings();
+    // True when the save may delete from the backup: the restore was complete and both
+    // directories are still the ones it worked on.
+    bool mayDeleteFromBackup() const;
 };
 
 // The window class of the notifier's window.

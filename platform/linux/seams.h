@@ -41,6 +41,13 @@ void setFileSystemObserver(FileSystemObserver observer);
 // WM_QUERYENDSESSION to every top-level window, then WM_ENDSESSION; true when every window agreed.
 bool endSessionNow();
 
+// Makes every read of a source file named `fileName` (last component) fail with EIO during
+// SHFileOperationA copies, after some bytes reached the temporary; empty turns it off.
+void setShellReadFailure(const std::string& fileName);
+
+// The number of worker threads of SHFileOperationA copies; 0 restores the default.
+void setShellWorkers(unsigned workers);
+
 // Destroys every window without messages, unregisters every class and empties the message queue.
 void resetWindows();
 
