@@ -53,14 +53,12 @@ bool isAddressableName(const std::string& name) {
             return false;
         }
         if (IsDBCSLeadByte(byte)) {
-            // A lead byte at the end would swallow the separator that follows the name.
+            // A lead byte at the end would swallow the separator that follows the name;
+            // a second byte of 0x5C (as in 表) belongs to its character and separates nothing.
             if (i + 1 == name.size()) {
                 return false;
             }
             ++i;
-            if (IsPathSeparatorByte(static_cast<BYTE>(name[i]))) {
-                return false;
-            }
         }
     }
     return true;
