@@ -60,6 +60,8 @@ class Instance:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        self.out.close()
+        self.err.close()
 
 
 class ProgramTest(unittest.TestCase):
@@ -100,9 +102,20 @@ class ProgramTest(unittest.TestCase):
         self.fail("timed out waiting for " + what)
 
     def started(self, instance):
-        """Waits until the restore has run: the marker file from the backup is in the RAM disk."""
-        self.wait_for(lambda: os.path.exists(os.path.join(self.ram, "marker")) or instance.process.poll() is not None,
-                      "the restore")
+        """Waits until the program has restored and waits for the session end: its one
+        thread sleeps in the signal wait of the message loop."""
+        def waiting():
+            if instance.process.poll() is not None:
+                return True
+            try:
+                with open("/proc/%d/wchan" % instance.process.pid) as f:
+                    wchan = f.read()
+                with open("/proc/%d/status" % instance.process.pid) as f:
+                    threads = [line for line in f if line.startswith("Threads:")]
+            except OSError:
+                return False
+            return "sigtimedwait" in wchan and threads == ["Threads:\t1\n"]
+        self.wait_for(waiting, "the restore")
         self.assertIsNone(instance.process.poll(), instance.stderr())
 
     def test_restore_then_sigterm_saves_and_ends_with_zero(self):
@@ -160,9 +173,7 @@ class ProgramTest(unittest.TestCase):
         write(os.path.join(other, "quorvane.ini"),
               "[Path]\nRAMDisk=%s\nBackupDir=%s\n" % (other_ram, os.path.join(self.dir, "other-backup")))
         copy = self.start(os.path.join(other, "quorvane"))
-        self.wait_for(lambda: os.path.isdir(other_ram) or copy.process.poll() is not None, "the copy's start")
-        time.sleep(0.3)
-        self.assertIsNone(copy.process.poll(), copy.stderr())
+        self.started(copy)
         for instance in (first, copy):
             instance.process.send_signal(signal.SIGTERM)
             self.assertEqual(0, instance.wait(), instance.stderr())
