@@ -1,10 +1,13 @@
 // Drives the Linux layer's SHFileOperationA from the command line, with the program's flags (0x0610).
 //   shellop copy  SOURCE DESTINATION   (SOURCE such as /dev/shm/ram/* ; DESTINATION a directory)
 //   shellop delete SOURCE
+// SHELLOP_WORKERS=n sets the number of worker threads (for measuring; default: the layer's own choice).
 // Paths may be given in Linux form or Windows form. Exit code: the call's result (0 when all was done).
+#include "platform/linux/seams.h"
 #include "platform/os.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,6 +16,9 @@ int main(int argc, char** argv) {
         (std::strcmp(argv[1], "delete") == 0 && argc != 3)) {
         std::fprintf(stderr, "usage: shellop copy SOURCE DESTINATION | shellop delete SOURCE\n");
         return 2;
+    }
+    if (const char* workers = std::getenv("SHELLOP_WORKERS")) {
+        platform_seams::setShellWorkers(static_cast<unsigned>(std::strtoul(workers, nullptr, 10)));
     }
     std::string from = argv[2];
     from += '\0';

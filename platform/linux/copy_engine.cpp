@@ -52,7 +52,8 @@ bool readShouldFail(const std::string& name) {
 
 struct Fd {
     int fd = -1;
-    explicit Fd(int value) : fd(value) {}
+    dev_t device = 0; // of a destination directory: where its files go
+    explicit Fd(int value, dev_t dev = 0) : fd(value), device(dev) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     ~Fd() {
@@ -279,7 +280,8 @@ std::atomic<std::uint64_t> tempSequence{0};
 std::string temporaryName(const std::string& name) {
     static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::uint64_t value = tempSequence.fetch_add(1) * 0x9E3779B97F4A7C15ull;
-    value ^= static_cast<std::uint64_t>(getpid()) << 32;
+    static const std::uint64_t pid = static_cast<std::uint64_t>(getpid());
+    value ^= pid << 32;
     value ^= static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     char suffix[7];
     for (int i = 0; i < 6; ++i) {
@@ -292,6 +294,26 @@ std::string temporaryName(const std::string& name) {
     result += ".qvtmp-";
     result += suffix;
     return result;
+}
+
+// The process's umask, read without changing it (from /proc); 0777 when unknown, so that
+// every file's mode is set explicitly.
+mode_t currentUmask() {
+    FILE* status = std::fopen("/proc/self/status", "re");
+    if (status == nullptr) {
+        return 0777;
+    }
+    char line[256];
+    mode_t mask = 0777;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        unsigned value;
+        if (std::sscanf(line, "Umask: %o", &value) == 1) {
+            mask = static_cast<mode_t>(value) & 0777;
+            break;
+        }
+    }
+    std::fclose(status);
+    return mask;
 }
 
 // ---------------------------------------------------------------- data copy methods
@@ -389,7 +411,7 @@ private:
 class Copier {
 public:
     Copier(int rootFd, const struct stat& root, const Options& options)
-        : rootFd_(rootFd), root_(root), progress_(options.progress) {
+        : rootFd_(rootFd), root_(root), umask_(currentUmask()), progress_(options.progress) {
         unsigned workers = options.workers != 0 ? options.workers : defaultWorkers.load();
         if (workers == 0) {
             const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
@@ -474,10 +496,18 @@ private:
             return;
         }
         std::unique_lock<std::mutex> lock(mutex_);
-        notFull_.wait(lock, [this] { return queue_.size() < kQueueLimit; });
+        if (queue_.size() >= kQueueLimit) {
+            // Wait until the workers have emptied half the queue: one wake-up per many files.
+            walkerWaiting_ = true;
+            notFull_.wait(lock, [this] { return queue_.size() <= kQueueLimit / 2; });
+            walkerWaiting_ = false;
+        }
         queue_.push_back(std::move(job));
+        const bool wake = idleWorkers_ > 0;
         lock.unlock();
-        notEmpty_.notify_one();
+        if (wake) {
+            notEmpty_.notify_one();
+        }
     }
 
     void stopWorkers() {
@@ -504,14 +534,21 @@ private:
         WorkerState state;
         for (;;) {
             std::unique_lock<std::mutex> lock(mutex_);
-            notEmpty_.wait(lock, [this] { return done_ || !queue_.empty(); });
+            if (!done_ && queue_.empty()) {
+                ++idleWorkers_;
+                notEmpty_.wait(lock, [this] { return done_ || !queue_.empty(); });
+                --idleWorkers_;
+            }
             if (queue_.empty()) {
                 return;
             }
             Job job = std::move(queue_.front());
             queue_.pop_front();
+            const bool wake = walkerWaiting_ && queue_.size() <= kQueueLimit / 2;
             lock.unlock();
-            notFull_.notify_one();
+            if (wake) {
+                notFull_.notify_one();
+            }
             try {
                 copyFile(state, job);
             } catch (...) {
@@ -576,7 +613,13 @@ private:
             outcome_.fail(errno);
             return;
         }
-        DirRef destinationDir = std::make_shared<Fd>(destinationFd);
+        struct stat destinationInfo;
+        if (fstat(destinationFd, &destinationInfo) != 0) {
+            outcome_.fail(errno);
+            close(destinationFd);
+            return;
+        }
+        DirRef destinationDir = std::make_shared<Fd>(destinationFd, destinationInfo.st_dev);
         const std::string relative = relativeParent + name;
         metas_.push_back(DirectoryMeta{relative, static_cast<mode_t>(info.st_mode & 07777), {info.st_atim, info.st_mtim}});
         walk(sourceDir, destinationDir, fresh, relative + "/", nullptr);
@@ -821,12 +864,15 @@ private:
             outcome_.fail(EAGAIN); // replaced by another kind while the copy ran
             return;
         }
+        // Created with its final permission bits when the umask lets them through (saves an fchmod).
+        const mode_t mode = info.st_mode & 07777;
+        const bool modeAtCreation = (mode & ~static_cast<mode_t>(0777)) == 0 && (mode & umask_) == 0;
         std::string temporary;
         int out = -1;
         for (int attempt = 0;; ++attempt) {
             temporary = temporaryName(job.name);
             out = openat(destinationDirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                         0600);
+                         modeAtCreation ? mode : 0600);
             if (out >= 0) {
                 break;
             }
@@ -843,11 +889,9 @@ private:
             error = EIO;
         }
         if (error == 0 && info.st_size > 0) {
-            struct stat outInfo;
-            const dev_t destinationDevice = fstat(out, &outInfo) == 0 ? outInfo.st_dev : 0;
-            error = copyData(state, in, out, info.st_size, info.st_dev, destinationDevice);
+            error = copyData(state, in, out, info.st_size, info.st_dev, job.destination->device);
         }
-        if (error == 0 && fchmod(out, info.st_mode & 07777) != 0) {
+        if (error == 0 && !modeAtCreation && fchmod(out, mode) != 0) {
             error = errno;
         }
         const timespec times[2] = {info.st_atim, info.st_mtim};
@@ -870,6 +914,7 @@ private:
 
     int rootFd_;
     struct stat root_;
+    mode_t umask_;
     Outcome outcome_;
     Progress progress_;
     WorkerState walkerState_;
@@ -880,6 +925,8 @@ private:
     std::condition_variable notFull_;
     std::deque<Job> queue_;
     bool done_ = false;
+    bool walkerWaiting_ = false;
+    unsigned idleWorkers_ = 0;
     std::vector<std::thread> threads_;
 };
 
@@ -900,6 +947,7 @@ int copyAll(const std::vector<std::string>& sources, const std::string& destinat
     if (fstat(rootFd, &rootInfo) != 0) {
         return errno;
     }
+    root->device = rootInfo.st_dev;
     Copier copier(rootFd, rootInfo, options);
     for (const std::string& path : sources) {
         Source source;
