@@ -137,8 +137,14 @@ if ! timeout "${QV_WINE_BOOT_TIMEOUT:-120}" "$WINE" wineboot --init >"$QV_WINE_T
     cat "$QV_WINE_TMP/wineboot.log" >&2
     exit 1
 fi
-# wineboot returns before the prefix's first start-up has settled.
-timeout "${QV_WINE_BOOT_TIMEOUT:-120}" "$WINESERVER" -w
+# The server stays up for the whole run, with the prefix's services started
+# once here: programs started together later do not race to start them.
+timeout "${QV_WINE_BOOT_TIMEOUT:-120}" "$WINESERVER" -p
+if ! timeout "${QV_WINE_BOOT_TIMEOUT:-120}" "$WINE" cmd.exe /c exit >>"$QV_WINE_TMP/wineboot.log" 2>&1; then
+    echo "wine-env: Wine does not run programs in the new prefix" >&2
+    cat "$QV_WINE_TMP/wineboot.log" >&2
+    exit 1
+fi
 
 if [ "$run_exe" = 1 ]; then
     set -- "$WINE" "$@"

@@ -65,6 +65,8 @@ TEST_F(ProfileSemantics, ReadsValuesAsTheFileHoldsThem) {
               "Half=\"D:\\half\r\n"
               "Empty=\r\n"
               "Later=1\r\n"
+              "Dup=first\r\n"
+              "Dup=second\r\n"
               "[Tail]\r\n"
               "Later=2\r\n");
     struct Case {
@@ -81,6 +83,7 @@ TEST_F(ProfileSemantics, ReadsValuesAsTheFileHoldsThem) {
         {"Path", "Half", "\"D:\\half"},               // an unmatched quote stays
         {"Path", "Empty", ""},                        // present but empty: not the default
         {"Path", "Later", "1"},                       // the section ends at the next header
+        {"Path", "Dup", "first"},                     // of two equal keys, the first counts
         {"Tail", "Later", "2"},
         {"Other", "RAMDisk", "wrong section"},
     };
