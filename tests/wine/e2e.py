@@ -111,6 +111,14 @@ def check_tree(root, expected, what):
     check(actual == expected, "%s is not as expected:\n%s" % (what, describe_difference(actual, expected)))
 
 
+def wait_tree(root, expected, what, seconds=10):
+    """Like check_tree, for a result that may still be on its way."""
+    deadline = time.monotonic() + seconds
+    while snapshot(root) != expected and time.monotonic() < deadline:
+        time.sleep(0.2)
+    check_tree(root, expected, what)
+
+
 class Harness:
     def __init__(self, args):
         self.wine = os.environ.get("WINE")
@@ -164,9 +172,11 @@ class Harness:
         return result.returncode, values
 
     def wait_window(self):
+        """Waits until the notifier's window exists and its message loop runs."""
         code, values = self.qvtool_run("wait-window", WINDOW_CLASS, str(WAIT))
-        check(code == 0 and values.get("found") == "1", "the notifier's window did not appear")
+        check(values.get("found") == "1", "the notifier's window did not appear")
         check(values.get("visible") == "0", "the notifier's window is visible")
+        check(values.get("responding") == "1", "the notifier's window does not answer messages")
 
     def window_exists(self):
         code, values = self.qvtool_run("wait-window", WINDOW_CLASS, "0")
@@ -254,6 +264,7 @@ def running_program(h, with_backup2=True):
     folder = h.install(settings=settings_bytes(ram, backup, backup2))
     process = h.start(folder)
     h.wait_window()
+    wait_tree(ram, with_separators(BACKUP_FILES), "the RAM disk after start")
     return folder, ram, backup, backup2, process
 
 
@@ -276,7 +287,7 @@ def case_start(h):
     h.wait_window()
     expected = with_separators(BACKUP_FILES)
     expected["only in ram.txt"] = b"stays"
-    check_tree(ram, expected, "the RAM disk after start")
+    wait_tree(ram, expected, "the RAM disk after start")
     check_tree(backup, with_separators(BACKUP_FILES), "the backup after start")
     check(process.poll() is None, "the program ended after start")
     h.close_window()
@@ -379,7 +390,7 @@ def case_japanese_paths(h):
     folder = h.install(settings=settings_bytes(ram, backup, backup2, encoding="cp932"))
     process = h.start(folder)
     h.wait_window()
-    check_tree(ram, with_separators(files), "the RAM disk after start")
+    wait_tree(ram, with_separators(files), "the RAM disk after start")
     check(os.path.isdir(backup2), "the second backup was not made")
     write_tree(ram, {"新規ソ.txt": b"added", "ルール/表/追加.txt": b"added below"})
     os.remove(os.path.join(ram, "plain.txt"))

@@ -4,6 +4,7 @@
 //   qvtool msgbox CAPTION [SECONDS]     wait for a message box with this caption,
 //                                       print what it shows, press its OK button
 //   qvtool wait-window CLASS [SECONDS]  wait until a top-level window of CLASS exists
+//                                       and its thread answers messages
 //   qvtool close CLASS                  post WM_CLOSE to the top-level window of CLASS
 //   qvtool hold FILE SECONDS            open FILE with no sharing and keep it open
 //   qvtool acp                          print the ANSI code page
@@ -139,13 +140,24 @@ int messageBox(const char* caption, DWORD seconds) {
     return 0;
 }
 
+// Waits for the window, then until its thread takes messages: a window can
+// exist a while before the program that made it reaches its message loop.
 int waitWindow(const char* windowClass, DWORD seconds) {
+    const ULONGLONG start = GetTickCount64();
     HWND window = waitForWindow(windowClass, NULL, seconds);
     std::printf("found %d\n", window != NULL ? 1 : 0);
-    if (window != NULL) {
-        std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
+    if (window == NULL) {
+        return 1;
     }
-    return window != NULL ? 0 : 1;
+    std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
+    const ULONGLONG spent = GetTickCount64() - start;
+    const ULONGLONG limit = static_cast<ULONGLONG>(seconds) * 1000;
+    const UINT remaining = static_cast<UINT>(limit > spent ? limit - spent : 0);
+    DWORD_PTR answer = 0;
+    const bool responding =
+        remaining > 0 && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, remaining, &answer) != 0;
+    std::printf("responding %d\n", responding ? 1 : 0);
+    return responding ? 0 : 1;
 }
 
 int closeWindow(const char* windowClass) {
