@@ -145,6 +145,13 @@ if ! timeout "${QV_WINE_BOOT_TIMEOUT:-120}" "$WINE" cmd.exe /c exit >>"$QV_WINE_
     cat "$QV_WINE_TMP/wineboot.log" >&2
     exit 1
 fi
+# Texts and file names are code page 932 bytes: make sure Wine took the locale.
+acp=$(timeout 60 "$WINE" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP 2>/dev/null |
+      tr -d '\r' | awk '$1 == "ACP" { print $3 }')
+if [ "$acp" != 932 ]; then
+    echo "wine-env: Wine's ANSI code page is '$acp', not 932 (is the ja_JP.UTF-8 locale usable?)" >&2
+    exit 1
+fi
 
 if [ "$run_exe" = 1 ]; then
     set -- "$WINE" "$@"

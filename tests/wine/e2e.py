@@ -234,7 +234,7 @@ def settings_bytes(ram, backup, backup2=None, encoding="ascii"):
     return text.encode(encoding)
 
 
-def with_separators(tree):
+def with_directories(tree):
     """A tree of files with the directories along their names added."""
     full = dict(tree)
     for name in tree:
@@ -264,7 +264,7 @@ def running_program(h, with_backup2=True):
     folder = h.install(settings=settings_bytes(ram, backup, backup2))
     process = h.start(folder)
     h.wait_window()
-    wait_tree(ram, with_separators(BACKUP_FILES), "the RAM disk after start")
+    wait_tree(ram, with_directories(BACKUP_FILES), "the RAM disk after start")
     return folder, ram, backup, backup2, process
 
 
@@ -285,10 +285,10 @@ def case_start(h):
     write_tree(ram, {"only in ram.txt": b"stays", "shared.txt": b"older copy in the RAM disk"})
     process = h.start(h.install(settings=settings_bytes(ram, backup)))
     h.wait_window()
-    expected = with_separators(BACKUP_FILES)
+    expected = with_directories(BACKUP_FILES)
     expected["only in ram.txt"] = b"stays"
     wait_tree(ram, expected, "the RAM disk after start")
-    check_tree(backup, with_separators(BACKUP_FILES), "the backup after start")
+    check_tree(backup, with_directories(BACKUP_FILES), "the backup after start")
     check(process.poll() is None, "the program ended after start")
     h.close_window()
     h.wait_exit(process, "the program")
@@ -390,7 +390,7 @@ def case_japanese_paths(h):
     folder = h.install(settings=settings_bytes(ram, backup, backup2, encoding="cp932"))
     process = h.start(folder)
     h.wait_window()
-    wait_tree(ram, with_separators(files), "the RAM disk after start")
+    wait_tree(ram, with_directories(files), "the RAM disk after start")
     check(os.path.isdir(backup2), "the second backup was not made")
     write_tree(ram, {"新規ソ.txt": b"added", "ルール/表/追加.txt": b"added below"})
     os.remove(os.path.join(ram, "plain.txt"))
