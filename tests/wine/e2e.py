@@ -332,8 +332,26 @@ def case_duplicate_start(h):
     check(code == 1, "the second instance ended with %s, expected 1" % code)
     check_tree(h.root, before, "the files after the refused start")
     check(first.poll() is None, "the first instance ended")
-    h.close_window()
+
+    # A copy of the program in another folder is another program: it runs.
+    other_ram = os.path.join(h.root, "other", "ram")
+    other_backup = os.path.join(h.root, "other", "backup")
+    write_tree(other_backup, {"other.txt": b"other"})
+    copy = h.start(h.install(name="copy", settings=settings_bytes(other_ram, other_backup)))
+    wait_tree(other_ram, {"other.txt": b"other"}, "the copy's RAM disk")
+    code, values = h.qvtool_run("wait-window", "#32770", "2")
+    check(values.get("found") == "0", "a message box appeared for the copy in another folder")
+    check(copy.poll() is None, "the copy in another folder ended")
+
+    # Each close request reaches one of the two windows; the next waits until it is gone.
+    for _ in range(2):
+        running = [process for process in (first, copy) if process.poll() is None]
+        h.close_window()
+        deadline = time.monotonic() + WAIT
+        while all(process.poll() is None for process in running) and time.monotonic() < deadline:
+            time.sleep(0.1)
     check(h.wait_exit(first, "the first instance") == 0, "the first instance did not end with 0")
+    check(h.wait_exit(copy, "the copy") == 0, "the copy did not end with 0")
 
 
 def template_lines(data):
