@@ -32,8 +32,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Wine's ANSI code page follows the locale: the Windows tests need a Japanese one.
-if [ "${1:-all}" != run ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-  locale-gen
+if [ "${1:-all}" != run ]; then
+  "$(dirname "$0")/setup-wine-locale.sh"
 fi

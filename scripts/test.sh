@@ -11,4 +11,5 @@ for preset in linux linux-release windows-x86 windows-x64; do
 done
 
 ctest --preset linux
-ctest --preset windows-x64
+ctest --preset windows-x86
+ctest --preset windows-x64 -j2

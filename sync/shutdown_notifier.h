@@ -13,8 +13,6 @@ struct DirectoryIdentity {
     DWORD volumeSerial = 0;
     DWORD indexHigh = 0;
     DWORD indexLow = 0;
-    DWORD createdHigh = 0;
-    DWORD createdLow = 0;
 
     bool operator==(const DirectoryIdentity& other) const;
 };

@@ -27,7 +27,7 @@ void runShellOperation(SHFILEOPSTRUCTA& operation, UINT function, const std::str
 
 bool DirectoryIdentity::operator==(const DirectoryIdentity& other) const {
     return known && other.known && volumeSerial == other.volumeSerial && indexHigh == other.indexHigh &&
-           indexLow == other.indexLow && createdHigh == other.createdHigh && createdLow == other.createdLow;
+           indexLow == other.indexLow;
 }
 
 void ShutdownNotifier::restore() {

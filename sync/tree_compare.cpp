@@ -119,8 +119,6 @@ bool readIdentity(const std::string& directory, DirectoryIdentity& identity) {
     identity.volumeSerial = information.dwVolumeSerialNumber;
     identity.indexHigh = information.nFileIndexHigh;
     identity.indexLow = information.nFileIndexLow;
-    identity.createdHigh = information.ftCreationTime.dwHighDateTime;
-    identity.createdLow = information.ftCreationTime.dwLowDateTime;
     return true;
 }
 

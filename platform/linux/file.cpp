@@ -92,7 +92,15 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
     information->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     information->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
     information->nNumberOfLinks = info.stx_nlink;
-    information->nFileIndexHigh = static_cast<DWORD>(info.stx_ino >> 32);
+    // Like an NTFS file index, which carries a reuse count beside the record number, the
+    // index tells a file from a later one that got the same inode: the birth time is mixed
+    // into its high half (an inode number rarely needs more than 32 bits).
+    uint32_t reuse = 0;
+    if ((info.stx_mask & STATX_BTIME) != 0) {
+        reuse = static_cast<uint32_t>(static_cast<uint64_t>(info.stx_btime.tv_sec) * 1000003u) ^
+                static_cast<uint32_t>(info.stx_btime.tv_nsec);
+    }
+    information->nFileIndexHigh = static_cast<DWORD>(info.stx_ino >> 32) ^ reuse;
     information->nFileIndexLow = static_cast<DWORD>(info.stx_ino & 0xFFFFFFFFu);
     return TRUE;
 }
