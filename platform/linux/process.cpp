@@ -122,26 +122,53 @@ LPSTR GetCommandLineA() {
     return &commandLineStorage[0];
 }
 
+// Every handle to a named mutex holds a shared lock on the name's file, so the
+// object lives while any handle, of any process, is open. A creation learns
+// whether one is by trying for an exclusive lock; creations are serialised by
+// an exclusive lock on the directory, so that no two of them both find the name
+// free and the exclusive lock taken in passing is never seen by another.
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name) {
     if (platform_seams::takeFailure("CreateMutexA")) {
         return nullptr;
     }
-    const std::string path = mutexDirectory() + "/" + nameKey(name != nullptr ? name : "");
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    const std::string directory = mutexDirectory();
+    const int guard = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (guard < 0) {
         return platform_linux::failWithErrno<HANDLE>(nullptr);
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) {
-            SetLastError(ERROR_ALREADY_EXISTS);
-            return handleFor(fd);
-        }
+    int locked;
+    while ((locked = flock(guard, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
         const DWORD error = platform_linux::errorFromErrno(errno);
-        close(fd);
+        close(guard);
         SetLastError(error);
         return nullptr;
     }
-    SetLastError(ERROR_SUCCESS);
+    const std::string path = directory + "/" + nameKey(name != nullptr ? name : "");
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    DWORD error = ERROR_SUCCESS;
+    if (fd < 0) {
+        error = platform_linux::errorFromErrno(errno);
+    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            error = ERROR_ALREADY_EXISTS;
+        } else {
+            error = platform_linux::errorFromErrno(errno);
+            close(fd);
+        }
+    }
+    if (fd >= 0 && (error == ERROR_SUCCESS || error == ERROR_ALREADY_EXISTS)) {
+        // From exclusive to shared, or shared beside the other handles' locks. Only a
+        // process of an older layer holds an exclusive lock for good: then this handle
+        // holds none, and the name stays taken as long as that process keeps it.
+        flock(fd, LOCK_SH | LOCK_NB);
+    }
+    close(guard);
+    SetLastError(error);
+    if (error != ERROR_SUCCESS && error != ERROR_ALREADY_EXISTS) {
+        return nullptr;
+    }
     return handleFor(fd);
 }
 

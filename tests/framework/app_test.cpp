@@ -110,6 +110,21 @@ TEST_F(AppFixture, AccessDeniedCountsAsAnotherInstance) {
     EXPECT_FALSE(app.isAlreadyRunning(NULL));
 }
 
+// App::isAlreadyRunning(name) as a new process finds it.
+bool checkInNewProcess(const std::string& name) {
+    const pid_t checker = fork();
+    if (checker == 0) {
+        App app;
+        _exit(app.isAlreadyRunning(name.c_str()) ? 1 : 0);
+    }
+    int status = -1;
+    if (checker < 0 || waitpid(checker, &status, 0) != checker || !WIFEXITED(status)) {
+        ADD_FAILURE() << "the checking process did not run";
+        return false;
+    }
+    return WEXITSTATUS(status) == 1;
+}
+
 // Another process holds the name until it ends; then the name is free again.
 TEST_F(AppFixture, GuardSeesAnotherProcessAndItsEnd) {
     const std::string name = App::mutexNameFor(uniqueModulePath("other"));
@@ -131,15 +146,16 @@ TEST_F(AppFixture, GuardSeesAnotherProcessAndItsEnd) {
     ASSERT_EQ(1, read(toParent[0], &answer, 1));
     EXPECT_EQ('y', answer);
 
-    App app;
-    EXPECT_TRUE(app.isAlreadyRunning(name.c_str()));
+    // Each check runs in a process of its own: the handle a check opens keeps
+    // the name taken until its process ends, as on Windows.
+    EXPECT_TRUE(checkInNewProcess(name));
 
     char go = 'x';
     ASSERT_EQ(1, write(toChild[1], &go, 1));
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
     EXPECT_EQ(0, WEXITSTATUS(status));
-    EXPECT_FALSE(app.isAlreadyRunning(name.c_str()));
+    EXPECT_FALSE(checkInNewProcess(name));
     for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) {
         close(fd);
     }
