@@ -73,16 +73,26 @@ std::string nameKey(const std::string& name) {
     return text;
 }
 
+// The folder of the named mutexes' lock files: the user's runtime directory, else /run
+// for root, else /tmp. Empty when the folder is not a private directory of this user
+// (someone else made it first, or it is a link): no lock file is then trusted.
 std::string mutexDirectory() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string base;
     if (runtime != nullptr && runtime[0] == '/' && access(runtime, W_OK | X_OK) == 0) {
         base = runtime;
+    } else if (getuid() == 0 && access("/run", W_OK | X_OK) == 0) {
+        base = "/run";
     } else {
         base = "/tmp";
     }
     const std::string directory = base + "/quorvane-" + std::to_string(getuid()) + "-mutex";
     mkdir(directory.c_str(), 0700);
+    struct stat info;
+    if (lstat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 077) != 0) {
+        return std::string();
+    }
     return directory;
 }
 
@@ -132,6 +142,11 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name) {
         return nullptr;
     }
     const std::string directory = mutexDirectory();
+    if (directory.empty()) {
+        // Not a sign of another instance: the name can't be held here at all.
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return nullptr;
+    }
     const int guard = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (guard < 0) {
         return platform_linux::failWithErrno<HANDLE>(nullptr);
