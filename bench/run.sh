@@ -5,6 +5,7 @@
 #   bench/run.sh                 # 5 rounds of every scenario
 #   ROUNDS=3 bench/run.sh        # fewer rounds
 #   KEEP=1 bench/run.sh          # keep the corpora (in /dev/shm and bench/out) for the next run
+#   SCENARIOS="save-small" bench/run.sh   # only the named scenarios (names as in the summary)
 #
 # Corpora: "small" = 20,000 files of 1-16 KiB in nested directories; "big" = 50 files of 20 MiB.
 # The RAM disk stands in as a folder on /dev/shm (tmpfs); the backup as a folder under bench/out
@@ -182,10 +183,15 @@ echo "rounds: $ROUNDS (medians)"
 make_corpora
 settle
 
+# selected NAME: true when SCENARIOS is unset or names NAME.
+selected() { [[ -z ${SCENARIOS:-} || " $SCENARIOS " == *" $1 "* ]]; }
+
 for corpus in small big; do
-  full "restore-$corpus" "$DISK/backup-$corpus" "$RAM/restored-$corpus"
-  full "save-$corpus" "$RAM/$corpus-old" "$DISK/saved-$corpus"
-  changed "save-1%-$corpus" "$RAM/$corpus-old" "$RAM/$corpus-new" "$DISK/resaved-$corpus"
+  if selected "restore-$corpus"; then full "restore-$corpus" "$DISK/backup-$corpus" "$RAM/restored-$corpus"; fi
+  if selected "save-$corpus"; then full "save-$corpus" "$RAM/$corpus-old" "$DISK/saved-$corpus"; fi
+  if selected "save-1%-$corpus"; then
+    changed "save-1%-$corpus" "$RAM/$corpus-old" "$RAM/$corpus-new" "$DISK/resaved-$corpus"
+  fi
 done
 
 echo

@@ -3,9 +3,13 @@
 // One walking thread reads each source directory once (getdents64), creates the
 // destination directories before handing their files on, copies symbolic links and
 // FIFOs itself, and queues regular files for a small pool of worker threads that live
-// only for the one call. Every file is written under a temporary name beside its
-// destination and renamed over it when complete. Directory modes and times are set
-// after all contents are written; one syncfs() on the destination ends the copy.
+// only for the one call. A file whose name is already taken in the destination is
+// written under a temporary name beside it and renamed over it when complete; a file
+// whose name is free is written as an unnamed O_TMPFILE in the destination directory
+// and linked under its name when complete (where the filesystem has no O_TMPFILE, the
+// temporary name and rename again). Either way a name only ever shows a complete file.
+// Directory modes and times are set after all contents are written; one syncfs() on
+// the destination ends the copy.
 #include "platform/linux/copy_engine.h"
 
 #include <algorithm>
@@ -21,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -42,6 +47,7 @@ namespace {
 std::mutex seamMutex;
 std::string readFailureName;
 std::atomic<unsigned> defaultWorkers{0};
+std::atomic<NewFileNaming> forcedNaming{NewFileNaming::automatic};
 
 bool readShouldFail(const std::string& name) {
     std::lock_guard<std::mutex> lock(seamMutex);
@@ -334,6 +340,52 @@ void rememberMethod(dev_t source, dev_t destination, Method method) {
     methodByDevices[{source, destination}] = method;
 }
 
+// ---------------------------------------------------------------- unnamed new files
+
+// How an O_TMPFILE gets its name: linkat(AT_EMPTY_PATH) where the kernel lets this process
+// do it, else through its /proc/self/fd link; kLinkNone once neither works (no O_TMPFILE).
+enum LinkMethod { kLinkEmptyPath = 0, kLinkProcFd = 1, kLinkNone = 2 };
+std::atomic<int> linkMethod{kLinkEmptyPath};
+
+std::set<dev_t> devicesWithoutTmpfile; // under methodMutex; remembered across calls
+
+bool tmpfileKnownUnsupported(dev_t device) {
+    std::lock_guard<std::mutex> lock(methodMutex);
+    return devicesWithoutTmpfile.count(device) != 0;
+}
+
+void rememberNoTmpfile(dev_t device) {
+    std::lock_guard<std::mutex> lock(methodMutex);
+    devicesWithoutTmpfile.insert(device);
+}
+
+// Gives the open unnamed file `fd` the name `name` in `dirFd`; 0 or an errno (EEXIST when
+// the name was taken meanwhile).
+int linkUnnamed(int fd, int dirFd, const char* name) {
+    int method = linkMethod.load(std::memory_order_relaxed);
+    const NewFileNaming forced = forcedNaming.load(std::memory_order_relaxed);
+    if (forced == NewFileNaming::tmpfileThroughProc && method == kLinkEmptyPath) {
+        method = kLinkProcFd;
+    }
+    if (method == kLinkEmptyPath) {
+        if (linkat(fd, "", dirFd, name, AT_EMPTY_PATH) == 0) {
+            return 0;
+        }
+        if (errno != ENOENT && errno != EPERM) {
+            return errno;
+        }
+        // Refused to this process (older kernels want CAP_DAC_READ_SEARCH): the /proc link from now on.
+        int expected = kLinkEmptyPath;
+        linkMethod.compare_exchange_strong(expected, kLinkProcFd);
+    }
+    char path[40];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    if (linkat(AT_FDCWD, path, dirFd, name, AT_SYMLINK_FOLLOW) == 0) {
+        return 0;
+    }
+    return errno;
+}
+
 bool sameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
@@ -359,6 +411,9 @@ struct WorkerState {
     dev_t cachedSource = 0;
     dev_t cachedDestination = 0;
     Method cachedMethod = kCopyFileRange;
+    bool tmpfileCached = false;
+    dev_t tmpfileDevice = 0;
+    bool tmpfileUsable = false;
 };
 
 class Progress {
@@ -818,11 +873,97 @@ private:
         return 0;
     }
 
+    // Writes the contents, mode and times of the open source `in` into the open `out`; 0 or an errno.
+    int writeFile(WorkerState& state, const Job& job, int in, int out, const struct stat& info,
+                  bool modeAtCreation) {
+        if (readShouldFail(job.name)) {
+            const char partial[] = "partial";
+            const ssize_t ignored = write(out, partial, sizeof partial - 1);
+            (void)ignored;
+            return EIO;
+        }
+        if (info.st_size > 0) {
+            const int error = copyData(state, in, out, info.st_size, info.st_dev, job.destination->device);
+            if (error != 0) {
+                return error;
+            }
+        }
+        if (!modeAtCreation && fchmod(out, info.st_mode & 07777) != 0) {
+            return errno;
+        }
+        const timespec times[2] = {info.st_atim, info.st_mtim};
+        if (futimens(out, times) != 0) {
+            return errno;
+        }
+        return 0;
+    }
+
+    bool tmpfileUsable(WorkerState& state, dev_t device) {
+        const NewFileNaming forced = forcedNaming.load(std::memory_order_relaxed);
+        if (forced == NewFileNaming::namedTemporary || linkMethod.load(std::memory_order_relaxed) == kLinkNone) {
+            return false;
+        }
+        if (!state.tmpfileCached || state.tmpfileDevice != device) {
+            state.tmpfileUsable = !tmpfileKnownUnsupported(device);
+            state.tmpfileDevice = device;
+            state.tmpfileCached = true;
+        }
+        return state.tmpfileUsable;
+    }
+
+    enum class Written { done, failed, retry };
+
+    // Copies a file whose name is free in the destination as an unnamed O_TMPFILE, linked under
+    // its name once complete: nothing to replace, so no temporary name and no rename. `retry`
+    // when this way is not available here (nothing written): the caller takes the named temporary.
+    Written copyUnnamed(WorkerState& state, const Job& job, int in, const struct stat& info, bool modeAtCreation) {
+        const int destinationDirFd = job.destination->fd;
+        const dev_t device = job.destination->device;
+        const int out = openat(destinationDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                               modeAtCreation ? info.st_mode & 07777 : 0600);
+        if (out < 0) {
+            if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+                rememberNoTmpfile(device); // the filesystem (or the kernel) has no O_TMPFILE
+                state.tmpfileUsable = false;
+            }
+            return Written::retry;
+        }
+        Fd output(out);
+        int error = writeFile(state, job, in, out, info, modeAtCreation);
+        if (error != 0) {
+            outcome_.fail(error); // closing the unnamed file frees it: nothing is left behind
+            return Written::failed;
+        }
+        error = linkUnnamed(out, destinationDirFd, job.name.c_str());
+        if (error != 0) {
+            // EEXIST: the name was taken meanwhile, and the named temporary replaces it safely.
+            // Otherwise the link is refused (no /proc, or a filesystem that cannot link an unnamed file).
+            if (error == ENOENT && linkMethod.load() == kLinkProcFd && access("/proc/self/fd", X_OK) != 0) {
+                linkMethod.store(kLinkNone); // no /proc here: unnamed files cannot be named
+            }
+            if (lseek(in, 0, SEEK_SET) != 0) {
+                outcome_.fail(errno);
+                return Written::failed;
+            }
+            return Written::retry;
+        }
+        output.fd = -1;
+        if (close(out) != 0) {
+            error = errno;
+            unlinkat(destinationDirFd, job.name.c_str(), 0); // the name was free: nothing else is lost
+            outcome_.fail(error);
+            return Written::failed;
+        }
+        progress_.add(static_cast<std::uint64_t>(info.st_size));
+        return Written::done;
+    }
+
     void copyFile(WorkerState& state, const Job& job) {
         const int sourceDirFd = job.source->fd;
         const int destinationDirFd = job.destination->fd;
         const char* name = job.name.c_str();
         bool destinationIsDirectory = false;
+        bool nameFree = job.destinationFresh;
         struct stat info;
         if (!job.destinationFresh) {
             struct stat existing;
@@ -845,7 +986,9 @@ private:
                         return;
                     }
                 }
-            } else if (errno != ENOENT) {
+            } else if (errno == ENOENT) {
+                nameFree = true;
+            } else {
                 outcome_.fail(errno);
                 return;
             }
@@ -867,6 +1010,12 @@ private:
         // Created with its final permission bits when the umask lets them through (saves an fchmod).
         const mode_t mode = info.st_mode & 07777;
         const bool modeAtCreation = (mode & ~static_cast<mode_t>(0777)) == 0 && (mode & umask_) == 0;
+        if (nameFree && tmpfileUsable(state, job.destination->device)) {
+            const Written written = copyUnnamed(state, job, in, info, modeAtCreation);
+            if (written != Written::retry) {
+                return;
+            }
+        }
         std::string temporary;
         int out = -1;
         for (int attempt = 0;; ++attempt) {
@@ -881,23 +1030,7 @@ private:
                 return;
             }
         }
-        int error = 0;
-        if (readShouldFail(job.name)) {
-            const char partial[] = "partial";
-            const ssize_t ignored = write(out, partial, sizeof partial - 1);
-            (void)ignored;
-            error = EIO;
-        }
-        if (error == 0 && info.st_size > 0) {
-            error = copyData(state, in, out, info.st_size, info.st_dev, job.destination->device);
-        }
-        if (error == 0 && !modeAtCreation && fchmod(out, mode) != 0) {
-            error = errno;
-        }
-        const timespec times[2] = {info.st_atim, info.st_mtim};
-        if (error == 0 && futimens(out, times) != 0) {
-            error = errno;
-        }
+        int error = writeFile(state, job, in, out, info, modeAtCreation);
         if (close(out) != 0 && error == 0) {
             error = errno;
         }
@@ -1046,6 +1179,15 @@ void setReadFailure(const std::string& name) {
 
 void setDefaultWorkers(unsigned workers) {
     defaultWorkers.store(workers);
+}
+
+void setNewFileNaming(NewFileNaming naming) {
+    forcedNaming.store(naming);
+    if (naming == NewFileNaming::automatic) {
+        linkMethod.store(kLinkEmptyPath);
+        std::lock_guard<std::mutex> lock(methodMutex);
+        devicesWithoutTmpfile.clear();
+    }
 }
 
 } // namespace copy_engine

@@ -33,5 +33,14 @@ void setReadFailure(const std::string& name);
 // Test seam: the number of worker threads used when Options::workers is 0; 0 restores the default.
 void setDefaultWorkers(unsigned workers);
 
+// Test seam: how a file whose name is free in the destination is written.
+//   automatic:          an unnamed O_TMPFILE linked under its name where the filesystem allows it
+//                       (linkat AT_EMPTY_PATH, else through /proc/self/fd), else as namedTemporary;
+//   tmpfileThroughProc: the same, always linked through /proc/self/fd;
+//   namedTemporary:     a temporary name beside it, renamed when complete (as a replaced file is).
+// Setting automatic also forgets what earlier copies learned about filesystems and links.
+enum class NewFileNaming { automatic, tmpfileThroughProc, namedTemporary };
+void setNewFileNaming(NewFileNaming naming);
+
 } // namespace copy_engine
 } // namespace platform_linux

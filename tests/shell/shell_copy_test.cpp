@@ -363,6 +363,64 @@ TEST_F(ShellTest, WorksWithOneWorkerAndWithMany) {
     platform_seams::setShellWorkers(0);
 }
 
+// A free name is filled through an unnamed O_TMPFILE linked when complete, through the /proc link
+// where linkat(AT_EMPTY_PATH) is refused, or through a named temporary and a rename where the
+// filesystem has no O_TMPFILE: each must give the same complete files and leave nothing behind.
+TEST_F(ShellTest, EveryWayOfNamingNewFilesGivesTheSameCopy) {
+    using platform_linux::copy_engine::NewFileNaming;
+    const struct {
+        NewFileNaming naming;
+        const char* label;
+    } cases[] = {
+        {NewFileNaming::automatic, "automatic"},
+        {NewFileNaming::tmpfileThroughProc, "O_TMPFILE linked through /proc"},
+        {NewFileNaming::namedTemporary, "named temporary"},
+    };
+    ASSERT_EQ(0, mkdir((source + "/kept").c_str(), 0755));
+    ASSERT_EQ(0, mkdir((source + "/new").c_str(), 0750));
+    writeFile(source + "/plain", std::string(70000, 'p'), 0644);
+    writeFile(source + "/group-writable", "g", 0664); // wider than the umask lets through at creation
+    writeFile(source + "/sticky", "s", 01755);        // beyond 0777: set after creation
+    writeFile(source + "/replaced", "new", 0444);
+    writeFile(source + "/kept/empty", "", 0600);
+    writeFile(source + "/kept/broken", "never complete");
+    writeFile(source + "/new/inner", "inner", 0640);
+    setTimes(source + "/plain", 1400000000, 42);
+    setTimes(source + "/new/inner", 1400000001, 43);
+    platform_seams::setShellReadFailure("broken");
+
+    for (std::size_t index = 0; index < std::size(cases); ++index) {
+        SCOPED_TRACE(cases[index].label);
+        platform_linux::copy_engine::setNewFileNaming(cases[index].naming);
+        // An existing destination (free names are found by looking) with a directory the copy creates.
+        const std::string target = root + "/copy" + std::to_string(index);
+        ASSERT_EQ(0, mkdir(target.c_str(), 0755));
+        ASSERT_EQ(0, mkdir((target + "/kept").c_str(), 0755));
+        writeFile(target + "/replaced", "previous", 0644);
+
+        const Result result = copyContents(source, target);
+        EXPECT_NE(0, result.code); // the unreadable file
+        EXPECT_TRUE(result.aborted);
+
+        EXPECT_EQ(std::string(70000, 'p'), readFile(target + "/plain"));
+        EXPECT_EQ(1400000000, statOf(target + "/plain").st_mtim.tv_sec);
+        EXPECT_EQ(42, statOf(target + "/plain").st_mtim.tv_nsec);
+        EXPECT_EQ(0644u, statOf(target + "/plain").st_mode & 07777);
+        EXPECT_EQ(0664u, statOf(target + "/group-writable").st_mode & 07777);
+        EXPECT_EQ(01755u, statOf(target + "/sticky").st_mode & 07777);
+        EXPECT_EQ("new", readFile(target + "/replaced"));
+        EXPECT_EQ(0444u, statOf(target + "/replaced").st_mode & 07777);
+        EXPECT_TRUE(exists(target + "/kept/empty"));
+        EXPECT_EQ(0u, statOf(target + "/kept/empty").st_size);
+        EXPECT_FALSE(exists(target + "/kept/broken")); // a failed new file leaves no name at all
+        EXPECT_EQ("inner", readFile(target + "/new/inner"));
+        EXPECT_EQ(0640u, statOf(target + "/new/inner").st_mode & 07777);
+        EXPECT_EQ(1400000001, statOf(target + "/new/inner").st_mtim.tv_sec);
+        EXPECT_EQ(0750u, statOf(target + "/new").st_mode & 07777);
+        EXPECT_TRUE(temporaries(target).empty());
+    }
+}
+
 TEST_F(ShellTest, HookRecordsCallsAndScriptsResults) {
     writeFile(source + "/f", "f");
     std::vector<std::pair<UINT, std::string>> calls;

@@ -1,6 +1,7 @@
 // A unique temporary directory per test, and small file helpers for the shell tests.
 #pragma once
 
+#include "platform/linux/copy_engine.h"
 #include "platform/linux/seams.h"
 #include "platform/os.h"
 
@@ -120,6 +121,7 @@ protected:
     void TearDown() override {
         platform_seams::setShellHook(nullptr);
         platform_seams::setShellReadFailure("");
+        platform_linux::copy_engine::setNewFileNaming(platform_linux::copy_engine::NewFileNaming::automatic);
         platform_seams::setCodePage(0);
         std::error_code error;
         // Make read-only directories removable first.
