@@ -11,6 +11,7 @@
 // Directory modes and times are set after all contents are written; one syncfs() on
 // the destination ends the copy.
 #include "platform/linux/copy_engine.h"
+#include "platform/linux/internal.h"
 
 #include <algorithm>
 #include <atomic>
@@ -126,30 +127,6 @@ unsigned char typeFromMode(mode_t mode) {
     default:
         return DT_UNKNOWN;
     }
-}
-
-// '*' matches any run of bytes, '?' one byte; everything else matches itself. Bytes, no locale.
-bool wildcardMatch(const char* pattern, const char* name) {
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*name != '\0') {
-        if (*pattern == '*') {
-            star = pattern++;
-            resume = name;
-        } else if (*pattern == '?' || *pattern == *name) {
-            ++pattern;
-            ++name;
-        } else if (star != nullptr) {
-            pattern = star + 1;
-            name = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*pattern == '*') {
-        ++pattern;
-    }
-    return *pattern == '\0';
 }
 
 // A source path cut into the directory that holds it and its last component.
@@ -691,12 +668,12 @@ public:
         }
         // Files first, so the workers start while the walker goes down.
         for (const Entry& entry : entries) {
-            if (entry.type != DT_DIR && (pattern == nullptr || wildcardMatch(pattern, entry.name.c_str()))) {
+            if (entry.type != DT_DIR && (pattern == nullptr || platform_linux::wildcardMatch(pattern, entry.name.c_str()))) {
                 copyEntry(source, destination, entry.name, entry.type, destinationFresh, relative);
             }
         }
         for (const Entry& entry : entries) {
-            if (entry.type == DT_DIR && (pattern == nullptr || wildcardMatch(pattern, entry.name.c_str()))) {
+            if (entry.type == DT_DIR && (pattern == nullptr || platform_linux::wildcardMatch(pattern, entry.name.c_str()))) {
                 copyEntry(source, destination, entry.name, entry.type, destinationFresh, relative);
             }
         }
@@ -1139,7 +1116,7 @@ int removeAll(const std::vector<std::string>& sources) {
         if (source.wildcard) {
             const std::string pattern = source.last;
             const std::function<bool(const char*)> filter = [&pattern](const char* name) {
-                return wildcardMatch(pattern.c_str(), name);
+                return platform_linux::wildcardMatch(pattern.c_str(), name);
             };
             note(removeContents(parentFd, &filter));
         } else {

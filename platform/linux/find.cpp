@@ -16,30 +16,6 @@ struct FindSearch {
     std::string pattern;
 };
 
-// True when `name` matches `pattern`: '*' stands for any bytes, '?' for any one byte.
-bool matches(const char* pattern, const char* name) {
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*name != '\0') {
-        if (*pattern == '*') {
-            star = pattern++;
-            resume = name;
-        } else if (*pattern == '?' || *pattern == *name) {
-            ++pattern;
-            ++name;
-        } else if (star != nullptr) {
-            pattern = star + 1;
-            name = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*pattern == '*') {
-        ++pattern;
-    }
-    return *pattern == '\0';
-}
-
 // Fills `found` with `name` and what `info` says about it.
 void fill(WIN32_FIND_DATAA* found, const char* name, const struct stat& info) {
     std::memset(found, 0, sizeof *found);
@@ -70,7 +46,7 @@ bool nextEntry(FindSearch* search, WIN32_FIND_DATAA* found) {
             SetLastError(ERROR_NO_MORE_FILES);
             return false;
         }
-        if (!matches(search->pattern.c_str(), entry->d_name)) {
+        if (!platform_linux::wildcardMatch(search->pattern.c_str(), entry->d_name)) {
             continue;
         }
         struct stat info;
