@@ -110,11 +110,15 @@ class ProgramTest(unittest.TestCase):
             try:
                 with open("/proc/%d/wchan" % instance.process.pid) as f:
                     wchan = f.read()
+                with open("/proc/%d/syscall" % instance.process.pid) as f:
+                    syscall = f.read().split(" ")[0]
                 with open("/proc/%d/status" % instance.process.pid) as f:
                     threads = [line for line in f if line.startswith("Threads:")]
             except OSError:
                 return False
-            return "sigtimedwait" in wchan and threads == ["Threads:\t1\n"]
+            # rt_sigtimedwait is system call 128 on x86-64, where wchan may be hidden.
+            waiting_for_signal = "sigtimedwait" in wchan or (os.uname().machine == "x86_64" and syscall == "128")
+            return waiting_for_signal and threads == ["Threads:\t1\n"]
         self.wait_for(waiting, "the restore")
         self.assertIsNone(instance.process.poll(), instance.stderr())
 
