@@ -1,11 +1,9 @@
 // SHFileOperationA on Linux: FO_COPY and FO_DELETE on real temporary trees.
+#include "support/special_files.h"
 #include "shell_fixture.h"
 
 #include <csignal>
 #include <cstring>
-#include <sys/mount.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 
 namespace shell_test {
@@ -225,14 +223,8 @@ TEST_F(ShellTest, SymbolicLinkToOutsideIsCopiedAsALink) {
 
 TEST_F(ShellTest, FifoAndSocketNeverHangTheCopy) {
     ASSERT_EQ(0, mkfifo((source + "/fifo").c_str(), 0640));
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    const int listener = test_support::bindSocketAt(source + "/socket");
     ASSERT_GE(listener, 0);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = source + "/socket";
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::strcpy(address.sun_path, socketPath.c_str());
-    ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
     writeFile(source + "/regular", "r");
 
     // In a child, so that a hang ends in a timeout instead of a stuck test run.
@@ -277,12 +269,12 @@ TEST_F(ShellTest, UnreadableSourceKeepsThePreviousGoodCopy) {
 
 TEST_F(ShellTest, FullDestinationKeepsPreviousFilesAndLeavesNoTemporaries) {
     ASSERT_EQ(0, mkdir(destination.c_str(), 0755));
-    if (mount("tmpfs", destination.c_str(), "tmpfs", 0, "size=1m") != 0) {
+    if (!test_support::mountSmallTmpfs(destination, "1m")) {
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
     }
     struct Unmount {
         std::string path;
-        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+        ~Unmount() { test_support::unmount(path); }
     } unmount{destination};
 
     writeFile(destination + "/good", "previous good copy");

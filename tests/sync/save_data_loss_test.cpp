@@ -4,8 +4,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
 
 namespace save_test {
 namespace {
@@ -145,14 +143,8 @@ TEST_F(SaveTest, SpecialFilesAndOutsideLinksEndTheSaveAndCopyNothingFromOutside)
     makeNotifier(false);
     notifier->restore();
     ASSERT_EQ(0, mkfifo((ram + "/fifo").c_str(), 0644));
-    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    const int sock = test_support::bindSocketAt(ram + "/sock");
     ASSERT_GE(sock, 0);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = ram + "/sock";
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    ASSERT_EQ(0, bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address));
     ASSERT_EQ(0, symlink(outside.c_str(), (ram + "/link").c_str()));
     writeFile(ram + "/f", "f");
 

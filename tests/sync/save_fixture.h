@@ -2,6 +2,7 @@
 // notifier whose settings name them, and helpers to build and compare trees.
 #pragma once
 
+#include "support/special_files.h"
 #include "framework/app.h"
 #include "platform/linux/seams.h"
 #include "sync/shutdown_notifier.h"
@@ -16,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,7 +141,7 @@ protected:
         notifier.reset();
         theApp.reset();
         for (const std::string& mountPoint : mounts) {
-            umount2(mountPoint.c_str(), MNT_DETACH);
+            test_support::unmount(mountPoint);
         }
         std::error_code error;
         std::filesystem::remove_all(root, error);
@@ -164,8 +164,7 @@ protected:
     // Mounts a tmpfs of `size` on `path`; false (the test to be skipped) when that is not allowed here.
     bool mountSmallTmpfs(const std::string& path, const char* size) {
         std::filesystem::create_directories(path);
-        const std::string options = std::string("size=") + size;
-        if (mount("tmpfs", path.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+        if (!test_support::mountSmallTmpfs(path, size)) {
             return false;
         }
         mounts.push_back(path);
